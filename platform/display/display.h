@@ -13,6 +13,11 @@
 
 namespace w32::display {
 
+// COLORREF is 0x00BBGGRR, a surface pixel 0x00RRGGBB: the one conversion.
+constexpr std::uint32_t PixelFromColor(COLORREF color) {
+  return ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+}
+
 struct Surface {
   int width = 0;
   int height = 0;
