@@ -79,7 +79,11 @@ class HandleTable {
   }
 
   std::size_t size() const { return objects_.size(); }
-  void Clear() { objects_.clear(); }
+  // Drops every object and starts the numbering again (a platform restart).
+  void Clear() {
+    objects_.clear();
+    next_ = 1;
+  }
 
   // Objects in the order their handles were made.
   const std::map<std::uintptr_t, std::unique_ptr<T>>& objects() const { return objects_; }
