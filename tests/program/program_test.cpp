@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ using testsupport::TempDir;
 
 const char kStartSetupDispatched[] = "DispatchMessageA({<hwnd#1>, WM_USER+103}) = 0";
 
-struct Run {
+struct ProgramRun {
   TempDir dir;
   ProcessResult result;
   std::vector<std::string> trace;
@@ -77,7 +79,7 @@ void ExpectInOrder(const std::vector<std::string>& trace, const std::vector<Step
 }
 
 TEST(Program, TypicalNtRunPaintsThenWritesTheEntryAndExits) {
-  Run run;
+  ProgramRun run;
   run.Start({});
   ASSERT_TRUE(run.result.exited) << run.result.err;
   EXPECT_EQ(run.result.status, 0) << run.result.err;
@@ -126,7 +128,7 @@ TEST(Program, TypicalNtRunPaintsThenWritesTheEntryAndExits) {
 TEST(Program, OtherPlatformsWriteNothingAndWaitForTheUser) {
   for (const char* platform : {"windows", "win32s"}) {
     SCOPED_TRACE(platform);
-    Run run;
+    ProgramRun run;
     run.Start({{"W32_PLATFORM", platform}});
     ASSERT_TRUE(run.result.exited) << run.result.err;
     EXPECT_EQ(run.result.status, 0);
@@ -147,7 +149,7 @@ TEST(Program, OtherPlatformsWriteNothingAndWaitForTheUser) {
 TEST(Program, RefusedRegistryStillEndsNormally) {
   // Without administrator rights the key cannot be made: the wait cursor
   // comes and goes, the window closes, the status is still 0.
-  Run run;
+  ProgramRun run;
   run.Start({{"W32_USER", "user"}});
   ASSERT_TRUE(run.result.exited);
   EXPECT_EQ(run.result.status, 0);
@@ -162,7 +164,7 @@ TEST(Program, RefusedRegistryStillEndsNormally) {
 }
 
 TEST(Program, FailedValueStopsTheRestButNotTheProgram) {
-  Run run;
+  ProgramRun run;
   run.Start({{"W32_FAIL", "RegSetValueExA:Group"}});
   ASSERT_TRUE(run.result.exited);
   EXPECT_EQ(run.result.status, 0);
@@ -178,11 +180,11 @@ TEST(Program, FailedValueStopsTheRestButNotTheProgram) {
 }
 
 TEST(Program, ArgumentsAndShowCommandChangeNothing) {
-  Run plain, withArgs;
+  ProgramRun plain, withArgs;
   plain.Start({});
   withArgs.Start({}, {"/quiet", "--platform=windows", "x y"});
   ASSERT_EQ(withArgs.result.status, 0);
-  auto windowCalls = [](const Run& run) {
+  auto windowCalls = [](const ProgramRun& run) {
     std::vector<std::string> calls;
     for (const std::string& line : run.trace)
       if (line.rfind("CreateWindowExA(", 0) == 0 || line.rfind("ShowWindow(", 0) == 0)
@@ -194,7 +196,7 @@ TEST(Program, ArgumentsAndShowCommandChangeNothing) {
 }
 
 TEST(Program, WindowCoversTheConfiguredScreen) {
-  Run run;
+  ProgramRun run;
   run.Start({{"W32_SCREEN", "800x600"}});
   ASSERT_EQ(run.result.status, 0);
   EXPECT_EQ(run.Count("0xcf0000, 0, 0, 800, 600, NULL"), 1);
