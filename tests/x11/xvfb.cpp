@@ -1,0 +1,172 @@
+#include "x11/xvfb.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace x11test {
+namespace {
+
+// How long Xvfb gets to say which display it took.
+constexpr int kStartTimeoutMs = 15000;
+
+struct ImageDeleter {
+  void operator()(XImage* image) const { XDestroyImage(image); }
+};
+
+}  // namespace
+
+Xvfb::Xvfb(const std::string& screen) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    reason_ = std::string("pipe: ") + std::strerror(errno);
+    return;
+  }
+  pid_t pid = fork();
+  if (pid < 0) {
+    reason_ = std::string("fork: ") + std::strerror(errno);
+    close(fds[0]);
+    close(fds[1]);
+    return;
+  }
+  if (pid == 0) {
+    // The write end must survive exec: -displayfd writes the number there.
+    int fd = dup(fds[1]);
+    std::string fdText = std::to_string(fd);
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
+           "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  pid_ = pid;
+
+  std::string number;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) {
+      reason_ = "Xvfb did not report a display within 15 s";
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+    char buf[32];
+    ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) {
+      reason_ = "Xvfb exited before it reported a display (is the xvfb package installed?)";
+      break;
+    }
+    number.append(buf, static_cast<std::size_t>(n));
+    if (number.find('\n') != std::string::npos) break;
+  }
+  close(fds[0]);
+  while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+  if (!reason_.empty() || number.empty()) {
+    if (reason_.empty()) reason_ = "Xvfb reported no display number";
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    return;
+  }
+  name_ = ":" + number;
+}
+
+Xvfb::~Xvfb() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  int status;
+  waitpid(pid_, &status, 0);
+}
+
+Pixels ReadWindow(Display* d, Window w) {
+  Pixels out;
+  XWindowAttributes attrs;
+  if (!XGetWindowAttributes(d, w, &attrs)) return out;
+  std::unique_ptr<XImage, ImageDeleter> image(XGetImage(
+      d, w, 0, 0, static_cast<unsigned>(attrs.width), static_cast<unsigned>(attrs.height),
+      AllPlanes, ZPixmap));
+  if (!image) return out;
+  out.width = attrs.width;
+  out.height = attrs.height;
+  out.values.resize(static_cast<std::size_t>(out.width) * out.height);
+  for (int y = 0; y < out.height; ++y)
+    for (int x = 0; x < out.width; ++x)
+      out.values[static_cast<std::size_t>(y) * out.width + x] = XGetPixel(image.get(), x, y);
+  return out;
+}
+
+std::vector<Window> TopLevels(Display* d) {
+  Window root, parent;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  std::vector<Window> out;
+  if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+    out.assign(children, children + count);
+    if (children) XFree(children);
+  }
+  return out;
+}
+
+std::string TextProperty(Display* d, Window w, const char* property, Atom* type) {
+  Atom actualType = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string out;
+  if (XGetWindowProperty(d, w, XInternAtom(d, property, False), 0, 4096, False,
+                         AnyPropertyType, &actualType, &format, &count, &after,
+                         &data) == Success &&
+      data != nullptr) {
+    if (format == 8) out.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  if (type) *type = actualType;
+  return out;
+}
+
+void IgnoreProtocolErrors() {
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+}
+
+void SendDeleteWindow(Display* d, Window w) {
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, w, False, NoEventMask, &ev);
+  XSync(d, False);
+}
+
+Window WaitForTopLevel(Display* d, const std::string& title, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (Window w : TopLevels(d)) {
+      XWindowAttributes attrs;
+      if (TextProperty(d, w, "WM_NAME") == title && XGetWindowAttributes(d, w, &attrs) &&
+          attrs.map_state == IsViewable)
+        return w;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return 0;
+}
+
+}  // namespace x11test
