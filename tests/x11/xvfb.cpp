@@ -157,16 +157,16 @@ void SendDeleteWindow(Display* d, Window w) {
 
 Window WaitForTopLevel(Display* d, const std::string& title, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < deadline) {
+  for (;;) {
     for (Window w : TopLevels(d)) {
       XWindowAttributes attrs;
       if (TextProperty(d, w, "WM_NAME") == title && XGetWindowAttributes(d, w, &attrs) &&
           attrs.map_state == IsViewable)
         return w;
     }
+    if (std::chrono::steady_clock::now() >= deadline) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return 0;
 }
 
 }  // namespace x11test
