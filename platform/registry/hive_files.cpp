@@ -34,10 +34,20 @@ std::string Parent(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool IsFolder(const std::string& path, bool* exists) {
+enum class Kind { Missing, Folder, File, Other, Unreachable };
+
+// What is at path; a path this process cannot look into is not "missing".
+Kind KindOf(const std::string& path) {
   struct stat st {};
-  *exists = stat(path.c_str(), &st) == 0;
-  return *exists && S_ISDIR(st.st_mode);
+  if (stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return Kind::Folder;
+    return S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+  }
+  return errno == ENOENT || errno == ENOTDIR ? Kind::Missing : Kind::Unreachable;
+}
+
+LONG NotAFolder(Kind kind) {
+  return kind == Kind::Unreachable ? ERROR_ACCESS_DENIED : ERROR_CANTOPEN;
 }
 
 // The entry of folder spelled name, or else the first (in byte order) that
@@ -84,16 +94,17 @@ void UniqueFd::reset(int fd) {
 
 LONG LocateHive(const std::string& root, const std::string& name, HiveLocation* location) {
   HiveLocation loc;
-  bool exists = false;
-  if (!IsFolder(root, &exists) && exists) return ERROR_CANTOPEN;
+  Kind kind = KindOf(root);
+  if (kind != Kind::Folder && kind != Kind::Missing) return NotAFolder(kind);
 
   std::string path = root;
-  bool present = exists;
+  bool present = kind == Kind::Folder;
   for (const char* part : kFolders) {
     std::string entry = present ? FindEntry(path, part) : std::string();
     path = Join(path, entry.empty() ? part : entry);
     if (present && !entry.empty()) {
-      if (!IsFolder(path, &exists)) return ERROR_CANTOPEN;
+      kind = KindOf(path);
+      if (kind != Kind::Folder) return NotAFolder(kind);
     } else {
       present = false;
     }
@@ -104,16 +115,17 @@ LONG LocateHive(const std::string& root, const std::string& name, HiveLocation* 
     std::string entry = FindEntry(path, name);
     loc.file = Join(path, entry.empty() ? name : entry);
     if (!entry.empty()) {
-      struct stat st {};
-      if (stat(loc.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ERROR_CANTOPEN;
+      kind = KindOf(loc.file);
+      if (kind == Kind::Unreachable) return ERROR_ACCESS_DENIED;
+      if (kind != Kind::File) return ERROR_CANTOPEN;
       loc.fileExists = true;
     }
     loc.nearestFolder = path;
   } else {
     loc.file = Join(path, name);
     std::string up = Parent(path);
-    while (!IsFolder(up, &exists)) {
-      if (exists || up == "/" || up == ".") return ERROR_CANTOPEN;
+    while ((kind = KindOf(up)) != Kind::Folder) {
+      if (kind != Kind::Missing || up == "/" || up == ".") return NotAFolder(kind);
       up = Parent(up);
     }
     loc.nearestFolder = up;
@@ -133,9 +145,9 @@ LONG CheckWritable(const HiveLocation& location) {
 LONG MakeFolders(const std::string& folder) {
   std::vector<std::string> missing;
   std::string path = folder;
-  bool exists = false;
-  while (!IsFolder(path, &exists)) {
-    if (exists) return ERROR_CANTOPEN;
+  Kind kind;
+  while ((kind = KindOf(path)) != Kind::Folder) {
+    if (kind != Kind::Missing) return NotAFolder(kind);
     missing.push_back(path);
     path = Parent(path);
   }
