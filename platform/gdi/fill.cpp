@@ -51,6 +51,20 @@ std::string RectText(const RECT* r) {
          ", " + trace::Num(r->bottom) + "}";
 }
 
+// Sets count pixels to one value. A plain loop of 4-byte stores runs at a
+// sixth of memset's speed, so long rows on x86-64 use the processor's fast
+// string store (rep stosl), the same machinery memset uses for large blocks.
+inline void FillRow(std::uint32_t* row, std::size_t count, std::uint32_t pixel) {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  constexpr std::size_t kFastStringMin = 64;  // below this the start-up cost dominates
+  if (count >= kFastStringMin) {
+    asm volatile("rep stosl" : "+D"(row), "+c"(count) : "a"(pixel) : "memory");
+    return;
+  }
+#endif
+  std::fill_n(row, count, pixel);
+}
+
 }  // namespace
 
 COLORREF SysColor(int index) {
@@ -69,7 +83,7 @@ void FillPixels(const Region& clip, const RECT& rect, std::uint32_t pixel) {
   ForEachVisible(clip, rect, [&](const RECT& part) {
     const std::size_t width = static_cast<std::size_t>(part.right - part.left);
     for (LONG y = part.top; y < part.bottom; ++y) {
-      std::fill_n(screen.Row(y) + part.left, width, pixel);
+      FillRow(screen.Row(y) + part.left, width, pixel);
     }
     display::MarkDirty(part);
   });

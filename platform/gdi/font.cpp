@@ -194,13 +194,20 @@ const Glyph& RealizedFont::GlyphOf(unsigned char byte) {
   glyph.top = slot->bitmap_top;
   glyph.width = static_cast<int>(bitmap.width);
   glyph.rows = static_cast<int>(bitmap.rows);
-  glyph.ink.assign(static_cast<std::size_t>(glyph.width) * glyph.rows, 0);
   int pitch = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
   for (int y = 0; y < glyph.rows; ++y) {
     // A negative pitch stores the rows bottom up.
     const unsigned char* bits = bitmap.buffer + (bitmap.pitch < 0 ? glyph.rows - 1 - y : y) * pitch;
-    std::uint8_t* out = glyph.ink.data() + static_cast<std::size_t>(y) * glyph.width;
-    for (int x = 0; x < glyph.width; ++x) out[x] = (bits[x >> 3] >> (7 - (x & 7))) & 1;
+    auto inked = [bits](int x) { return (bits[x >> 3] >> (7 - (x & 7))) & 1; };
+    for (int x = 0; x < glyph.width;) {
+      if (!inked(x)) {
+        ++x;
+        continue;
+      }
+      int start = x;
+      while (x < glyph.width && inked(x)) ++x;
+      glyph.runs.push_back({y, start, x});
+    }
   }
   return glyph;
 }

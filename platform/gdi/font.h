@@ -13,15 +13,20 @@
 
 namespace w32::gdi {
 
-// One character's rendering: ink pixels relative to the pen position on
-// the baseline, and how far the pen moves on.
+// One character's rendering: its ink as horizontal runs relative to the
+// pen position on the baseline, and how far the pen moves on.
 struct Glyph {
-  int left = 0;   // first column, from the pen position
-  int top = 0;    // first row, upwards from the baseline
+  struct Run {
+    int row;    // from the bitmap's top
+    int left;   // first inked column, from the bitmap's left
+    int right;  // one past the last
+  };
+  int left = 0;   // the bitmap's first column, from the pen position
+  int top = 0;    // the bitmap's first row, upwards from the baseline
   int width = 0;
   int rows = 0;
   int advance = 0;
-  std::vector<std::uint8_t> ink;  // width * rows, 1 where the glyph is drawn
+  std::vector<Run> runs;  // row by row, left to right
 };
 
 class RealizedFont {

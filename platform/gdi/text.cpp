@@ -37,14 +37,12 @@ void DrawString(RealizedFont& font, long long x, long long y, const unsigned cha
     RECT box{Clamp(gx), Clamp(gy), Clamp(gx + g.width), Clamp(gy + g.rows)};
     if (limit != nullptr) box = Region::Intersection(box, *limit);
     ForEachVisible(clip, box, [&](const RECT& part) {
-      const int width = part.right - part.left;
-      for (LONG py = part.top; py < part.bottom; ++py) {
-        const std::uint8_t* ink =
-            g.ink.data() + (py - gy) * g.width + (part.left - gx);
-        std::uint32_t* out = screen.Row(py) + part.left;
-        for (int px = 0; px < width; ++px) {
-          if (ink[px]) out[px] = pixel;
-        }
+      for (const Glyph::Run& run : g.runs) {
+        const long long y = gy + run.row;
+        if (y < part.top || y >= part.bottom) continue;
+        const long long from = std::max<long long>(gx + run.left, part.left);
+        const long long to = std::min<long long>(gx + run.right, part.right);
+        if (from < to) std::fill_n(screen.Row(static_cast<int>(y)) + from, to - from, pixel);
       }
       display::MarkDirty(part);
     });
