@@ -114,7 +114,7 @@ bool Eventually(const std::function<bool()>& done, int timeoutMs = 5000) {
   }
 }
 
-class X11Backend : public ::testing::Test {
+class x11Backend : public ::testing::Test {
  protected:
   // Starts a server with the screen given; false (and the test skipped) when
   // no X server can be had here.
@@ -166,7 +166,7 @@ class X11Backend : public ::testing::Test {
   std::unique_ptr<Backend> backend;
 };
 
-TEST(X11BackendOpen, NoServerIsOneLineNamingTheDisplay) {
+TEST(x11BackendOpen, NoServerIsOneLineNamingTheDisplay) {
   // A display number nobody serves: no socket for it exists.
   setenv("DISPLAY", ":4093", 1);
   std::string error;
@@ -178,7 +178,7 @@ TEST(X11BackendOpen, NoServerIsOneLineNamingTheDisplay) {
 
 // The screen is the X screen, and the window shows the surface bit for bit,
 // whatever the visual's depth; a flush sends only the rectangle it names.
-TEST_F(X11Backend, ScreenSizeAndPixelsFollowTheXScreen) {
+TEST_F(x11Backend, ScreenSizeAndPixelsFollowTheXScreen) {
   struct ScreenCase {
     const char* screen;
     int width, height, depth;
@@ -219,7 +219,7 @@ TEST_F(X11Backend, ScreenSizeAndPixelsFollowTheXScreen) {
 
 // A window that does not start at the origin shows its own rectangle of the
 // surface, at its place, with the title converted from code page 1252.
-TEST_F(X11Backend, WindowIsATopLevelAtItsPlaceWithTitleAndCloseProtocol) {
+TEST_F(x11Backend, WindowIsATopLevelAtItsPlaceWithTitleAndCloseProtocol) {
   RECT place = Rect(40, 30, 440, 330);
   // 0x80 is the euro sign in code page 1252 and has no Latin-1 form.
   backend->WindowShown(place, "Caf\xE9 \x80 setup");
@@ -271,7 +271,7 @@ TEST_F(X11Backend, WindowIsATopLevelAtItsPlaceWithTitleAndCloseProtocol) {
 
 // Exposures come back in screen coordinates, the close box as Close, a new
 // size as Resize with the window's new rectangle; a mere move is no event.
-TEST_F(X11Backend, ServerEventsBecomeDisplayEvents) {
+TEST_F(x11Backend, ServerEventsBecomeDisplayEvents) {
   RECT place = Rect(40, 30, 440, 330);
   backend->WindowShown(place, kTitle);
   Window w = ShownWindow();
@@ -321,7 +321,7 @@ TEST_F(X11Backend, ServerEventsBecomeDisplayEvents) {
 
 // NextEvent(false) never waits; NextEvent(true) sleeps until the server or
 // Interrupt wakes it, without burning the processor meanwhile.
-TEST_F(X11Backend, WaitsWithoutSpinningUntilWokenByServerOrInterrupt) {
+TEST_F(x11Backend, WaitsWithoutSpinningUntilWokenByServerOrInterrupt) {
   backend->WindowShown(Rect(0, 0, 1024, 768), kTitle);
   Window w = ShownWindow();
   ASSERT_NE(w, 0u);
@@ -402,7 +402,7 @@ struct XFixes {
 
 // The cursor over the window is the X watch for IDC_WAIT and the arrow for
 // IDC_ARROW, compared with the server's own pictures of those shapes.
-TEST_F(X11Backend, CursorOverTheWindowIsTheWatchOrTheArrow) {
+TEST_F(x11Backend, CursorOverTheWindowIsTheWatchOrTheArrow) {
   XFixes fixes;
   if (!fixes.usable(conn.get())) GTEST_SKIP() << "the server or this machine lacks XFixes";
   Display* d = conn.get();

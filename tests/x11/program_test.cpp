@@ -64,7 +64,7 @@ int LineOf(const std::vector<std::string>& lines, const std::string& text) {
   return -1;
 }
 
-class X11Program : public ::testing::Test {
+class x11Program : public ::testing::Test {
  protected:
   void SetUp() override {
     server = std::make_unique<Xvfb>("1024x768x24");
@@ -96,7 +96,7 @@ class X11Program : public ::testing::Test {
 // On NT the window is mapped as a real top-level window with the program's
 // title and the screen's size, goes away again, and the entry is written
 // while the watch shows.
-TEST_F(X11Program, NtRunShowsTheTitledWindowThenWritesTheEntryAndExits) {
+TEST_F(x11Program, NtRunShowsTheTitledWindowThenWritesTheEntryAndExits) {
   Display* d = conn.get();
   Window root = DefaultRootWindow(d);
   // The test is the window manager: the program's map request comes here, so
@@ -182,7 +182,7 @@ TEST_F(X11Program, NtRunShowsTheTitledWindowThenWritesTheEntryAndExits) {
 // client area down, the banner in white over them, the same picture as the
 // surface's screenshot bit for bit; closing it (close box or signal) ends
 // the program with 0 and nothing written.
-TEST_F(X11Program, WindowsRunStaysPaintedUntilClosed) {
+TEST_F(x11Program, WindowsRunStaysPaintedUntilClosed) {
   struct CloseCase {
     const char* how;
     bool signal;
@@ -254,7 +254,7 @@ TEST_F(X11Program, WindowsRunStaysPaintedUntilClosed) {
 // A display that cannot be opened stops the platform before the program
 // starts: one line on standard error and status 2; W32_DISPLAY=headless
 // runs without any X server.
-TEST(X11ProgramStart, UnreachableDisplayIsOneLineAndStatusTwo) {
+TEST(x11ProgramStart, UnreachableDisplayIsOneLineAndStatusTwo) {
   struct StartCase {
     const char* display;  // W32_DISPLAY, "" for unset
     int status;

@@ -16,82 +16,11 @@
 namespace x11test {
 namespace {
 
-// How long Xvfb gets to say which display it took.
-constexpr int kStartTimeoutMs = 15000;
-
 struct ImageDeleter {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
 
 }  // namespace
-
-Xvfb::Xvfb(const std::string& screen) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    reason_ = std::string("pipe: ") + std::strerror(errno);
-    return;
-  }
-  pid_t pid = fork();
-  if (pid < 0) {
-    reason_ = std::string("fork: ") + std::strerror(errno);
-    close(fds[0]);
-    close(fds[1]);
-    return;
-  }
-  if (pid == 0) {
-    // The write end must survive exec: -displayfd writes the number there.
-    int fd = dup(fds[1]);
-    std::string fdText = std::to_string(fd);
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(null, 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
-           "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  pid_ = pid;
-
-  std::string number;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartTimeoutMs);
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now())
-                    .count();
-    if (left <= 0) {
-      reason_ = "Xvfb did not report a display within 15 s";
-      break;
-    }
-    pollfd p{fds[0], POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-    char buf[32];
-    ssize_t n = read(fds[0], buf, sizeof buf);
-    if (n <= 0) {
-      reason_ = "Xvfb exited before it reported a display (is the xvfb package installed?)";
-      break;
-    }
-    number.append(buf, static_cast<std::size_t>(n));
-    if (number.find('\n') != std::string::npos) break;
-  }
-  close(fds[0]);
-  while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
-  if (!reason_.empty() || number.empty()) {
-    if (reason_.empty()) reason_ = "Xvfb reported no display number";
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    return;
-  }
-  name_ = ":" + number;
-}
-
-Xvfb::~Xvfb() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  int status;
-  waitpid(pid_, &status, 0);
-}
 
 Pixels ReadWindow(Display* d, Window w) {
   Pixels out;

@@ -1,11 +1,19 @@
-// A private X server for a test: Xvfb on a display number it picks itself,
+// A private X server for a test or benchmark: Xvfb on a display number it picks itself,
 // stopped when the owner goes. Tests that cannot get one are skipped.
 #ifndef TESTS_X11_XVFB_H
 #define TESTS_X11_XVFB_H
 
 #include <X11/Xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +38,76 @@ class Xvfb {
   std::string name_;
   std::string reason_;
 };
+
+// Defined here, not in a source file of its own, so that the benchmarks
+// can start a server too.
+inline Xvfb::Xvfb(const std::string& screen) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    reason_ = std::string("pipe: ") + std::strerror(errno);
+    return;
+  }
+  pid_t pid = fork();
+  if (pid < 0) {
+    reason_ = std::string("fork: ") + std::strerror(errno);
+    close(fds[0]);
+    close(fds[1]);
+    return;
+  }
+  if (pid == 0) {
+    // The write end must survive exec: -displayfd writes the number there.
+    int fd = dup(fds[1]);
+    std::string fdText = std::to_string(fd);
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(),
+           "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  pid_ = pid;
+
+  std::string number;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(15000);
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) {
+      reason_ = "Xvfb did not report a display within 15 s";
+      break;
+    }
+    pollfd p{fds[0], POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+    char buf[32];
+    ssize_t n = read(fds[0], buf, sizeof buf);
+    if (n <= 0) {
+      reason_ = "Xvfb exited before it reported a display (is the xvfb package installed?)";
+      break;
+    }
+    number.append(buf, static_cast<std::size_t>(n));
+    if (number.find('\n') != std::string::npos) break;
+  }
+  close(fds[0]);
+  while (!number.empty() && (number.back() == '\n' || number.back() == ' ')) number.pop_back();
+  if (!reason_.empty() || number.empty()) {
+    if (reason_.empty()) reason_ = "Xvfb reported no display number";
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    return;
+  }
+  name_ = ":" + number;
+}
+
+inline Xvfb::~Xvfb() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  int status;
+  waitpid(pid_, &status, 0);
+}
 
 struct DisplayCloser {
   void operator()(Display* d) const { XCloseDisplay(d); }

@@ -1,0 +1,104 @@
+// The whole Windows NT run, process start to exit, on the X11 display (a
+// private Xvfb) beside the headless display, same screen size, a fresh
+// system root each time. The run maps the window, paints it once, writes
+// the entry and closes, so the difference is what showing it on a real X
+// server costs. The last benchmark reports the ratio directly.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "x11/xvfb.h"
+
+extern char** environ;
+
+namespace {
+
+// One Xvfb for the whole benchmark program.
+x11test::Xvfb& Server() {
+  static x11test::Xvfb server("1024x768x24");
+  return server;
+}
+
+// Runs the program on the given display with a new root; false unless it
+// exited with 0.
+bool RunNt(const testsupport::TempDir& dir, int run, bool x11) {
+  std::string setup = SETUP_BINARY;
+  char* argv[] = {setup.data(), nullptr};
+  std::vector<std::string> extra = {
+      "W32_PLATFORM=nt", "W32_ROOT=" + (dir / ("root" + std::to_string(run))),
+      std::string("W32_DISPLAY=") + (x11 ? "x11" : "headless"), "W32_SCREEN=1024x768",
+      "DISPLAY=" + Server().name()};
+  std::vector<char*> env;
+  for (std::string& e : extra) env.push_back(e.data());
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string name(*e, std::strchr(*e, '=') ? std::strchr(*e, '=') - *e : 0);
+    if (name.rfind("W32_", 0) != 0 && name != "DISPLAY") env.push_back(*e);
+  }
+  env.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, env.data()) != 0) return false;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void BM_NtRun(benchmark::State& state) {
+  bool x11 = state.range(0) == 1;
+  if (!Server().running()) {
+    state.SkipWithError(("no Xvfb: " + Server().reason()).c_str());
+    return;
+  }
+  testsupport::TempDir dir;
+  int run = 0;
+  for (auto _ : state) {
+    if (!RunNt(dir, run++, x11)) {
+      state.SkipWithError("the program did not exit with 0");
+      return;
+    }
+  }
+  state.SetLabel(x11 ? "x11 (Xvfb)" : "headless");
+}
+BENCHMARK(BM_NtRun)->Arg(0)->Arg(1)->ArgName("x11")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Both displays in turn within each iteration, so that they see the same
+// machine load; reports each mean and the ratio x11 / headless.
+void BM_X11OverHeadless(benchmark::State& state) {
+  if (!Server().running()) {
+    state.SkipWithError(("no Xvfb: " + Server().reason()).c_str());
+    return;
+  }
+  testsupport::TempDir dir;
+  int run = 0;
+  double headless = 0, x11 = 0;
+  for (auto _ : state) {
+    for (bool onX11 : {false, true}) {
+      auto start = std::chrono::steady_clock::now();
+      if (!RunNt(dir, run++, onX11)) {
+        state.SkipWithError("the program did not exit with 0");
+        return;
+      }
+      double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                            start)
+                      .count();
+      (onX11 ? x11 : headless) += ms;
+    }
+  }
+  double n = static_cast<double>(state.iterations());
+  state.counters["headless_ms"] = headless / n;
+  state.counters["x11_ms"] = x11 / n;
+  state.counters["x11_over_headless"] = headless > 0 ? x11 / headless : 0;
+}
+BENCHMARK(BM_X11OverHeadless)->MinTime(3.0)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
