@@ -21,6 +21,18 @@ ProcessResult Run(const char* program, std::vector<std::string> args) {
 
 bool Clean(const ProcessResult& r) { return r.exited && r.status == 0 && r.err.empty(); }
 
+// reglookup shows string data in ASCII only and warns about any other
+// character; the warning says nothing about the hive.
+ProcessResult WithoutDisplayWarnings(ProcessResult r) {
+  std::string kept;
+  std::istringstream in(r.err);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("quoting raw buffer") == std::string::npos) kept += line + "\n";
+  }
+  r.err = kept;
+  return r;
+}
+
 std::string Complaint(const char* tool, const ProcessResult& r) {
   std::ostringstream s;
   s << tool << " (" << (r.exited ? "exit " : "signal ") << r.status << "): " << r.err;
@@ -39,6 +51,23 @@ std::string FromSlashes(const std::string& path) {
   std::string out = path.size() > 0 && path[0] == '/' ? path.substr(1) : path;
   for (char& c : out) {
     if (c == '/') c = '\\';
+  }
+  return out;
+}
+
+int HexDigit(char c);
+
+// reglookup's %XX escapes as the bytes they stand for.
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() &&
+        HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
   }
   return out;
 }
@@ -144,7 +173,7 @@ bool ReadHiveValues(const std::string& hive, const std::string& key,
   for (char& c : slashed) {
     if (c == '\\') c = '/';
   }
-  ProcessResult r = Run(kReglookup, {"-H", "-p", slashed, hive});
+  ProcessResult r = WithoutDisplayWarnings(Run(kReglookup, {"-H", "-p", slashed, hive}));
   if (!Clean(r)) {
     *error = Complaint("reglookup", r);
     return false;
@@ -162,7 +191,7 @@ bool ReadHiveValues(const std::string& hive, const std::string& key,
     }
     std::size_t slash = fields[0].find_last_of('/');
     if (fields[0].substr(0, slash) != slashed) continue;
-    values->push_back({fields[0].substr(slash + 1), fields[1], ""});
+    values->push_back({Unescape(fields[0].substr(slash + 1)), fields[1], ""});
   }
   if (!found) {
     *error = "no key " + key;

@@ -10,7 +10,7 @@
 namespace testsupport {
 
 struct HiveValue {
-  std::string name;
+  std::string name;   // as both readers show it: Latin-1 for names stored that way
   std::string type;   // as reglookup names it: SZ, EXPAND_SZ, DWORD, BINARY, ...
   std::string bytes;  // the stored data, byte for byte
 };
