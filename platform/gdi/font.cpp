@@ -38,6 +38,28 @@ LibraryPtr Library() {
   return library;
 }
 
+// fontconfig's configuration, loaded on first use and released at exit:
+// without FcFini the library leaves its configuration unreachable. No
+// fontconfig pattern outlives a match here, so the release is safe.
+class FontconfigSession {
+ public:
+  FontconfigSession() { ok_ = FcInit() == FcTrue; }
+  ~FontconfigSession() {
+    if (ok_) FcFini();
+  }
+  FontconfigSession(const FontconfigSession&) = delete;
+  FontconfigSession& operator=(const FontconfigSession&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+bool Fontconfig() {
+  static FontconfigSession session;
+  return session.ok();
+}
+
 // Code page 1252's bytes 0x80 to 0x9F; the rest are Latin-1. The five
 // unassigned bytes map to the control characters of the same value.
 constexpr char16_t kCp1252High[32] = {
@@ -88,7 +110,7 @@ RealizedFont::~RealizedFont() = default;
 
 std::shared_ptr<RealizedFont> RealizedFont::Make(const LogFont& log) {
   LibraryPtr library = Library();
-  if (!library) return nullptr;
+  if (!library || !Fontconfig()) return nullptr;
 
   PatternPtr pattern(FcPatternCreate());
   if (!pattern) return nullptr;
