@@ -1,7 +1,9 @@
 #include "kernel/config.h"
 
+#include "kernel/faults.h"
+
 #include <cstdlib>
-#include <regex>
+#include <cctype>
 
 namespace w32 {
 namespace {
@@ -11,6 +13,14 @@ Config g_config;
 const char* Env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// A whole number of 1 to 5 digits without sign or leading zero; -1 otherwise.
+int ParseDimension(const std::string& text) {
+  if (text.empty() || text.size() > 5 || text[0] == '0') return -1;
+  for (char c : text)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return -1;
+  return std::stoi(text);
 }
 
 std::string DefaultRoot() {
@@ -50,16 +60,16 @@ bool LoadConfig(Config* config, std::string* error) {
   if (const char* trace = Env("W32_TRACE")) c.trace = trace;
 
   if (const char* screen = Env("W32_SCREEN")) {
-    static const std::regex kSize("([1-9][0-9]{0,4})x([1-9][0-9]{0,4})");
-    std::cmatch m;
-    if (!std::regex_match(screen, m, kSize) || std::stoi(m[1]) > 16384 ||
-        std::stoi(m[2]) > 16384) {
-      *error = std::string("W32_SCREEN must be WIDTHxHEIGHT, each 1 to 16384, not '") +
-               screen + "'";
+    std::string size = screen;
+    std::size_t x = size.find('x');
+    int width = x == std::string::npos ? -1 : ParseDimension(size.substr(0, x));
+    int height = x == std::string::npos ? -1 : ParseDimension(size.substr(x + 1));
+    if (width < 1 || height < 1 || width > 16384 || height > 16384) {
+      *error = "W32_SCREEN must be WIDTHxHEIGHT, each 1 to 16384, not '" + size + "'";
       return false;
     }
-    c.screenWidth = std::stoi(m[1]);
-    c.screenHeight = std::stoi(m[2]);
+    c.screenWidth = width;
+    c.screenHeight = height;
   }
 
   if (const char* shot = Env("W32_SCREENSHOT")) c.screenshot = shot;
@@ -77,8 +87,7 @@ bool LoadConfig(Config* config, std::string* error) {
   }
 
   if (const char* fail = Env("W32_FAIL")) {
-    static const std::regex kFail("[A-Za-z]+(:[^=]*)?(=[0-9]+)?");
-    if (!std::regex_match(fail, kFail)) {
+    if (!faults::Valid(fail)) {
       *error = std::string("W32_FAIL must be Function[:argument][=error], not '") + fail + "'";
       return false;
     }

@@ -1,5 +1,6 @@
 #include "kernel/faults.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <optional>
 #include <strings.h>
@@ -14,9 +15,7 @@ struct Fault {
 };
 std::optional<Fault> g_fault;
 
-}  // namespace
-
-bool Set(const std::string& spec) {
+bool Parse(const std::string& spec, Fault* out) {
   Fault f;
   std::string rest = spec;
   std::size_t eq = rest.find('=');
@@ -32,7 +31,23 @@ bool Set(const std::string& spec) {
     rest = rest.substr(0, colon);
   }
   if (rest.empty()) return false;
+  for (char c : rest)
+    if (!std::isalpha(static_cast<unsigned char>(c))) return false;
   f.function = rest;
+  *out = f;
+  return true;
+}
+
+}  // namespace
+
+bool Valid(const std::string& spec) {
+  Fault f;
+  return Parse(spec, &f);
+}
+
+bool Set(const std::string& spec) {
+  Fault f;
+  if (!Parse(spec, &f)) return false;
   g_fault = f;
   return true;
 }

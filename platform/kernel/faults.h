@@ -11,6 +11,8 @@ namespace w32::faults {
 
 // Parses "Function[:argument][=error]"; false when malformed.
 bool Set(const std::string& spec);
+// Whether a spec is well formed, without setting it.
+bool Valid(const std::string& spec);
 void Clear();
 
 // True when the call should fail; *error then holds the code to answer
