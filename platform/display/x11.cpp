@@ -6,6 +6,7 @@
 // The X connection and a self-pipe are waited on together, so a close signal
 // wakes a blocked NextEvent just as an X event does.
 #include "display/backend.h"
+#include "display/wakeup.h"
 #include "gdi/region.h"
 
 // Xlib's headers define macros (None, Expose, ...) that collide with the
@@ -63,21 +64,6 @@ struct DisplayCloser {
   void operator()(Display* d) const { XCloseDisplay(d); }
 };
 using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
-
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_ = -1;
-};
 
 // An XImage whose pixel buffer belongs to someone else (the surface or a
 // std::vector): only the header is freed.
@@ -183,12 +169,11 @@ unsigned int FontCursorShape(int cursorId) {
 
 class X11Backend : public Backend {
  public:
-  X11Backend(DisplayHandle display, Visual* visual, int depth, int readFd, int writeFd)
+  X11Backend(DisplayHandle display, Visual* visual, int depth, WakeupPipe wakeup)
       : display_(std::move(display)),
         visual_(visual),
         depth_(depth),
-        read_(readFd),
-        write_(writeFd),
+        wakeup_(std::move(wakeup)),
         red_(visual->red_mask),
         green_(visual->green_mask),
         blue_(visual->blue_mask) {
@@ -338,7 +323,7 @@ class X11Backend : public Backend {
   Event NextEvent(bool block) override {
     Display* d = display_.get();
     for (;;) {
-      if (Drain()) return InterruptEvent();
+      if (wakeup_.Drain()) return InterruptEvent();
       // XPending sends what is buffered and reads what the server has sent.
       while (XPending(d) > 0) {
         XEvent ev;
@@ -347,19 +332,13 @@ class X11Backend : public Backend {
         if (!IsNone(out)) return out;
       }
       if (!block) return NoEvent();
-      pollfd fds[2] = {{read_.get(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
+      pollfd fds[2] = {{wakeup_.fd(), POLLIN, 0}, {ConnectionNumber(d), POLLIN, 0}};
       // EINTR is typically the close signal, whose byte the next round reads.
       if (::poll(fds, 2, -1) < 0 && errno != EINTR) return NoEvent();
     }
   }
 
-  void Interrupt() override {
-    int saved = errno;
-    char byte = 1;
-    ssize_t written = ::write(write_.get(), &byte, 1);
-    (void)written;  // a full pipe already holds a pending wake-up
-    errno = saved;
-  }
+  void Interrupt() override { wakeup_.Wake(); }
 
  private:
   Cursor CursorFor(int cursorId) {
@@ -442,26 +421,10 @@ class X11Backend : public Backend {
     window_ = 0;
   }
 
-  // Empties the pipe; true when it held at least one wake-up.
-  bool Drain() {
-    bool any = false;
-    char buf[64];
-    for (;;) {
-      ssize_t n = ::read(read_.get(), buf, sizeof buf);
-      if (n > 0) {
-        any = true;
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      return any;
-    }
-  }
-
   DisplayHandle display_;
   Visual* visual_;
   int depth_;
-  UniqueFd read_;
-  UniqueFd write_;
+  WakeupPipe wakeup_;
   Channel red_, green_, blue_;
   bool fastPath_ = false;
   ::Window root_ = 0;
@@ -511,14 +474,11 @@ std::unique_ptr<Backend> MakeX11Backend(const Config&, std::string* error) {
     visual = info.visual;
     depth = info.depth;
   }
-  int fds[2];
-  if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-    *error = "X11 display: cannot create its wake-up pipe";
-    return nullptr;
-  }
+  WakeupPipe wakeup;
+  if (!wakeup.Open("X11 display", error)) return nullptr;
   // The connection is not handed to a program the platform might start.
   ::fcntl(ConnectionNumber(d), F_SETFD, FD_CLOEXEC);
-  return std::make_unique<X11Backend>(std::move(display), visual, depth, fds[0], fds[1]);
+  return std::make_unique<X11Backend>(std::move(display), visual, depth, std::move(wakeup));
 }
 
 }  // namespace w32::display
