@@ -167,70 +167,91 @@ LONG Hive::CurrentControlSet(std::string* name) {
   hive_node_h select = 0;
   if (LONG status = FindChild(Root(), "Select", &select)) return status;
   if (select == 0) return ERROR_BADKEY;
-  hive_value_h current = hivex_node_get_value(handle_.get(), select, "Current");
-  if (current == 0) return ERROR_BADKEY;
-  hive_type type{};
-  std::size_t length = 0;
-  Owned<char> data(hivex_value_value(handle_.get(), current, &type, &length));
-  if (!data || type != hive_t_REG_DWORD || length != 4) return ERROR_BADKEY;
-  const auto* b = reinterpret_cast<const unsigned char*>(data.get());
-  const std::uint32_t number = b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-  if (number == 0 || number > 999) return ERROR_BADKEY;
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "ControlSet%03u", number);
-  *name = buffer;
+  ValueList* values = nullptr;
+  if (LONG status = Values(select, &values)) return status;
+  for (const Value& v : *values) {
+    if (!SameName(v.name, "Current")) continue;
+    if (v.type != hive_t_REG_DWORD || v.data.size() != 4) return ERROR_BADKEY;
+    const auto* b = reinterpret_cast<const unsigned char*>(v.data.data());
+    const std::uint32_t number =
+        b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    if (number == 0 || number > 999) return ERROR_BADKEY;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "ControlSet%03u", number);
+    *name = buffer;
+    return ERROR_SUCCESS;
+  }
+  return ERROR_BADKEY;
+}
+
+LONG Hive::Values(hive_node_h node, ValueList** list) {
+  if (broken_) return ERROR_REGISTRY_CORRUPT;
+  auto it = changedValues_.find(node);
+  if (it != changedValues_.end()) {
+    *list = &it->second;
+    return ERROR_SUCCESS;
+  }
+  ValueList values;
+  errno = 0;
+  Owned<hive_value_h> handles(hivex_node_values(handle_.get(), node));
+  if (!handles) return Damaged();
+  for (hive_value_h* v = handles.get(); *v != 0; ++v) {
+    Owned<char> key(hivex_value_key(handle_.get(), *v));
+    if (!key) return Damaged();
+    hive_type type{};
+    std::size_t length = 0;
+    errno = 0;
+    Owned<char> bytes(hivex_value_value(handle_.get(), *v, &type, &length));
+    if (!bytes && length != 0) return Damaged();
+    values.push_back({key.get(), type, std::string(bytes ? bytes.get() : "", length)});
+  }
+  *list = &changedValues_.emplace(node, std::move(values)).first->second;
   return ERROR_SUCCESS;
 }
 
 LONG Hive::SetValue(hive_node_h node, const std::string& name, DWORD type,
                     const std::string& data) {
-  if (broken_) return ERROR_REGISTRY_CORRUPT;
-  struct Entry {
-    std::string name;
-    hive_type type;
-    std::string data;
-  };
-  std::vector<Entry> entries;
-  errno = 0;
-  Owned<hive_value_h> values(hivex_node_values(handle_.get(), node));
-  if (!values) return Damaged();
-  bool replaced = false;
-  for (hive_value_h* v = values.get(); *v != 0; ++v) {
-    Owned<char> key(hivex_value_key(handle_.get(), *v));
-    if (!key) return Damaged();
-    hive_type t{};
-    std::size_t length = 0;
-    errno = 0;
-    Owned<char> bytes(hivex_value_value(handle_.get(), *v, &t, &length));
-    if (!bytes && length != 0) return Damaged();
-    Entry e{key.get(), t, std::string(bytes ? bytes.get() : "", length)};
-    if (!replaced && SameName(e.name, name)) {
-      // The stored name keeps its spelling; type and data are the new ones.
-      e.type = static_cast<hive_type>(type);
-      e.data = data;
-      replaced = true;
-    }
-    entries.push_back(std::move(e));
+  ValueList* values = nullptr;
+  if (LONG status = Values(node, &values)) return status;
+  // The whole list is written again, so every value in it has to fit.
+  const bool bigData = minor_ >= kFirstBigDataMinor;
+  if (bigData && data.size() > kMaxCellData) return ERROR_CANTWRITE;
+  Value* same = nullptr;
+  for (Value& v : *values) {
+    if (bigData && v.data.size() > kMaxCellData) return ERROR_CANTWRITE;
+    if (same == nullptr && SameName(v.name, name)) same = &v;
   }
-  if (!replaced) entries.push_back({name, static_cast<hive_type>(type), data});
-
-  std::vector<hive_set_value> list;
-  for (Entry& e : entries) {
-    if (minor_ >= kFirstBigDataMinor && e.data.size() > kMaxCellData) return ERROR_CANTWRITE;
-    list.push_back({e.name.data(), e.type, e.data.size(), e.data.data()});
-  }
-  errno = 0;
-  if (hivex_node_set_values(handle_.get(), node, list.size(), list.data(), 0) != 0) {
-    broken_ = true;
-    return Damaged();
+  if (same != nullptr) {
+    // The stored name keeps its spelling; type and data are the new ones.
+    same->type = static_cast<hive_type>(type);
+    same->data = data;
+  } else {
+    values->push_back({name, static_cast<hive_type>(type), data});
   }
   dirty_ = true;
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::ApplyValues() {
+  for (auto& [node, values] : changedValues_) {
+    std::vector<hive_set_value> list;
+    list.reserve(values.size());
+    for (Value& v : values) list.push_back({v.name.data(), v.type, v.data.size(), v.data.data()});
+    errno = 0;
+    if (hivex_node_set_values(handle_.get(), node, list.size(), list.data(), 0) != 0) {
+      // hivex may have changed part of the hive before failing.
+      broken_ = true;
+      return Damaged();
+    }
+  }
+  changedValues_.clear();
   return ERROR_SUCCESS;
 }
 
 LONG Hive::Commit() {
   if (broken_) return ERROR_REGISTRY_CORRUPT;
   if (!dirty_) return ERROR_SUCCESS;
+  if (LONG status = ApplyValues()) return status;
   hive_h* h = handle_.get();
   LONG status = ReplaceFile(location_.folder, location_.file, name_, [h](const std::string& path) {
     return hivex_commit(h, path.c_str(), 0) == 0;

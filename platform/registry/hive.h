@@ -8,8 +8,10 @@
 #include <hivex.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "registry/hive_files.h"
 
@@ -43,7 +45,8 @@ class Hive {
   LONG CurrentControlSet(std::string* name);
 
   // Sets value name of node, replacing one of the same name in its place
-  // or else appending it.
+  // or else appending it. hivex rewrites a key's whole value list, so the
+  // lists are kept here and handed to it once, at Commit.
   LONG SetValue(hive_node_h node, const std::string& name, DWORD type, const std::string& data);
 
   // Writes the hive to its file when it has changed.
@@ -51,13 +54,25 @@ class Hive {
 
  private:
   Hive() : handle_(nullptr, &hivex_close) {}
+  struct Value {
+    std::string name;  // UTF-8
+    hive_type type;
+    std::string data;
+  };
+  using ValueList = std::vector<Value>;
+
   LONG Load();
   LONG Create();
+  // The values of node as they are to be committed.
+  LONG Values(hive_node_h node, ValueList** list);
+  // Hands the changed value lists to hivex.
+  LONG ApplyValues();
 
   std::string name_;
   HiveLocation location_;
   UniqueFd lock_;  // held for the life of this object
   HiveHandle handle_;
+  std::map<hive_node_h, ValueList> changedValues_;
   std::uint32_t minor_ = 0;  // format version 1.<minor>
   bool dirty_ = false;
   // A change hivex failed part way through: the hive in memory may be
