@@ -87,11 +87,6 @@ std::string TemporaryPrefix(const std::string& name) { return name + ".tmp."; }
 
 }  // namespace
 
-void UniqueFd::reset(int fd) {
-  if (fd_ >= 0) close(fd_);
-  fd_ = fd;
-}
-
 LONG LocateHive(const std::string& root, const std::string& name, HiveLocation* location) {
   HiveLocation loc;
   Kind kind = KindOf(root);
