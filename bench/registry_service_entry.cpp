@@ -107,6 +107,20 @@ void Report(benchmark::State& state, double entry, double floor, std::size_t byt
   state.counters["hive_KiB"] = static_cast<double>(bytes) / 1024;
 }
 
+// Writes the entry once and times it; false, with the benchmark marked,
+// when it could not be written.
+bool TimedEntry(benchmark::State& state, double* total) {
+  auto t0 = Clock::now();
+  if (!CreateDriverServiceEntry("ZLN571K")) {
+    state.SkipWithError("entry not written");
+    return false;
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  state.SetIterationTime(seconds);
+  *total += seconds;
+  return true;
+}
+
 void BM_EntryIntoNewHive(benchmark::State& state) {
   testsupport::TempDir dir;
   const std::string root = dir / "root";
@@ -118,14 +132,7 @@ void BM_EntryIntoNewHive(benchmark::State& state) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::remove(HivePath(root).c_str());
-    auto t0 = Clock::now();
-    if (!CreateDriverServiceEntry("ZLN571K")) {
-      state.SkipWithError("entry not written");
-      break;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    state.SetIterationTime(seconds);
-    entry += seconds;
+    if (!TimedEntry(state, &entry)) break;
     const std::string written = testsupport::ReadFile(HivePath(root));
     bytes = written.size();
     floor += SafeRewriteSeconds(root + "/System32/config", written);
@@ -148,14 +155,7 @@ void BM_EntryIntoLargeHive(benchmark::State& state) {
   std::string written = testsupport::ReadFile(HivePath(root));
   double entry = 0, floor = 0;
   for (auto _ : state) {
-    auto t0 = Clock::now();
-    if (!CreateDriverServiceEntry("ZLN571K")) {
-      state.SkipWithError("entry not written");
-      break;
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    state.SetIterationTime(seconds);
-    entry += seconds;
+    if (!TimedEntry(state, &entry)) break;
     struct stat st {};
     if (stat(HivePath(root).c_str(), &st) == 0) written.resize(static_cast<std::size_t>(st.st_size), 'h');
     floor += SafeRewriteSeconds(root + "/System32/config", written);

@@ -15,9 +15,9 @@ struct Fault {
 };
 std::optional<Fault> g_fault;
 
-bool Parse(const std::string& spec, Fault* out) {
+bool Parse(const std::string& rule, Fault* out) {
   Fault f;
-  std::string rest = spec;
+  std::string rest = rule;
   std::size_t eq = rest.find('=');
   if (eq != std::string::npos) {
     std::string code = rest.substr(eq + 1);
@@ -40,14 +40,14 @@ bool Parse(const std::string& spec, Fault* out) {
 
 }  // namespace
 
-bool Valid(const std::string& spec) {
+bool Valid(const std::string& rule) {
   Fault f;
-  return Parse(spec, &f);
+  return Parse(rule, &f);
 }
 
-bool Set(const std::string& spec) {
+bool Set(const std::string& rule) {
   Fault f;
-  if (!Parse(spec, &f)) return false;
+  if (!Parse(rule, &f)) return false;
   g_fault = f;
   return true;
 }

@@ -10,13 +10,13 @@
 namespace w32::faults {
 
 // Parses "Function[:argument][=error]"; false when malformed.
-bool Set(const std::string& spec);
-// Whether a spec is well formed, without setting it.
-bool Valid(const std::string& spec);
+bool Set(const std::string& rule);
+// Whether a rule is well formed, without setting it.
+bool Valid(const std::string& rule);
 void Clear();
 
 // True when the call should fail; *error then holds the code to answer
-// (defaultError when the spec named none).
+// (defaultError when the rule named none).
 bool Triggered(const char* function, const char* argument, std::uint32_t defaultError,
                std::uint32_t* error);
 

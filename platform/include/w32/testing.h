@@ -24,7 +24,7 @@ std::size_t LiveGdiObjects();
 std::size_t GdiFaults();
 
 // Makes a call fail: "Function[:argument][=error]", as W32_FAIL takes it.
-bool FailCall(const std::string& spec);
+bool FailCall(const std::string& rule);
 void ClearFailures();
 
 // The screen surface, each pixel 0x00RRGGBB.

@@ -25,7 +25,7 @@ HCURSOR CurrentCursor() { return w32::user::CurrentCursor(); }
 std::size_t LiveGdiObjects() { return w32::gdi::LiveObjects(); }
 std::size_t GdiFaults() { return w32::gdi::Faults(); }
 
-bool FailCall(const std::string& spec) { return w32::faults::Set(spec); }
+bool FailCall(const std::string& rule) { return w32::faults::Set(rule); }
 void ClearFailures() { w32::faults::Clear(); }
 
 int ScreenWidth() { return w32::display::Screen().width; }
