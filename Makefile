@@ -2,6 +2,7 @@
 # make test   installs what is missing, builds, runs every test (and again
 #             under AddressSanitizer and UndefinedBehaviorSanitizer)
 # make bench  builds and runs the benchmarks
+MAKEFLAGS += --no-print-directory
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
