@@ -113,9 +113,11 @@ void BM_NtRun(benchmark::State& state) {
 }
 BENCHMARK(BM_NtRun)->Arg(0)->Arg(1)->ArgName("x11")->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Both displays in turn within each iteration, so that they see the same
-// machine load; reports each mean and the ratio x11 / headless.
-void BM_X11OverHeadless(benchmark::State& state) {
+// Runs measure (milliseconds, negative on failure) on both displays in turn
+// within each iteration, so that they see the same machine load; reports
+// each mean and the ratio x11 / headless.
+template <class Measure>
+void CompareDisplays(benchmark::State& state, Measure measure) {
   if (!Server().running()) {
     state.SkipWithError(("no Xvfb: " + Server().reason()).c_str());
     return;
@@ -125,14 +127,11 @@ void BM_X11OverHeadless(benchmark::State& state) {
   double headless = 0, x11 = 0;
   for (auto _ : state) {
     for (bool onX11 : {false, true}) {
-      auto start = std::chrono::steady_clock::now();
-      if (!RunNt(dir, run++, onX11)) {
-        state.SkipWithError("the program did not exit with 0");
+      double ms = measure(dir, run++, onX11);
+      if (ms < 0) {
+        state.SkipWithError("the run failed or did not exit with 0");
         return;
       }
-      double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                            start)
-                      .count();
       (onX11 ? x11 : headless) += ms;
     }
   }
@@ -141,32 +140,21 @@ void BM_X11OverHeadless(benchmark::State& state) {
   state.counters["x11_ms"] = x11 / n;
   state.counters["x11_over_headless"] = headless > 0 ? x11 / headless : 0;
 }
+
+// The whole run, process start to exit.
+void BM_X11OverHeadless(benchmark::State& state) {
+  CompareDisplays(state, [](const testsupport::TempDir& dir, int run, bool x11) {
+    auto start = std::chrono::steady_clock::now();
+    if (!RunNt(dir, run, x11)) return -1.0;
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+  });
+}
 BENCHMARK(BM_X11OverHeadless)->MinTime(3.0)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// Process start to the first complete paint, both displays in turn within
-// each iteration; reports each mean and the ratio x11 / headless.
+// Process start to the first complete paint.
 void BM_FirstPaintX11OverHeadless(benchmark::State& state) {
-  if (!Server().running()) {
-    state.SkipWithError(("no Xvfb: " + Server().reason()).c_str());
-    return;
-  }
-  testsupport::TempDir dir;
-  int run = 0;
-  double headless = 0, x11 = 0;
-  for (auto _ : state) {
-    for (bool onX11 : {false, true}) {
-      double ms = MsToFirstPaint(dir, run++, onX11);
-      if (ms < 0) {
-        state.SkipWithError("no first paint, or the program did not exit with 0");
-        return;
-      }
-      (onX11 ? x11 : headless) += ms;
-    }
-  }
-  double n = static_cast<double>(state.iterations());
-  state.counters["headless_ms"] = headless / n;
-  state.counters["x11_ms"] = x11 / n;
-  state.counters["x11_over_headless"] = headless > 0 ? x11 / headless : 0;
+  CompareDisplays(state, MsToFirstPaint);
 }
 BENCHMARK(BM_FirstPaintX11OverHeadless)->MinTime(3.0)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -81,7 +81,7 @@ void Invalidate(Window* w, const RECT& clientRect, bool erase) {
 
 void PaintDesktop(const RECT& screenRect) {
   Region clip(screenRect);
-  gdi::FillScreen(screenRect, gdi::SysColor(kColorBackground), clip);
+  gdi::FillScreen(screenRect, gdi::SysColor(gdi::kColorBackground), clip);
   display::MarkDirty(screenRect);
 }
 
@@ -96,31 +96,31 @@ void DrawFrame(const Window& w) {
   auto fill = [&](LONG left, LONG top, LONG right, LONG bottom, int color) {
     gdi::FillScreen(RECT{left, top, right, bottom}, gdi::SysColor(color), clip);
   };
-  fill(r.left, r.top, r.right, r.bottom, kColorBtnFace);
+  fill(r.left, r.top, r.right, r.bottom, gdi::kColorBtnFace);
   // The raised 3-D edge: light outside top and left, dark outside bottom and right.
-  fill(r.left + 1, r.top + 1, r.right - 1, r.top + 2, kColorBtnHighlight);
-  fill(r.left + 1, r.top + 1, r.left + 2, r.bottom - 1, kColorBtnHighlight);
-  fill(r.left, r.bottom - 1, r.right, r.bottom, kColorDkShadow);
-  fill(r.right - 1, r.top, r.right, r.bottom, kColorDkShadow);
-  fill(r.left + 1, r.bottom - 2, r.right - 1, r.bottom - 1, kColorBtnShadow);
-  fill(r.right - 2, r.top + 1, r.right - 1, r.bottom - 1, kColorBtnShadow);
+  fill(r.left + 1, r.top + 1, r.right - 1, r.top + 2, gdi::kColorBtnHighlight);
+  fill(r.left + 1, r.top + 1, r.left + 2, r.bottom - 1, gdi::kColorBtnHighlight);
+  fill(r.left, r.bottom - 1, r.right, r.bottom, gdi::kColor3dDkShadow);
+  fill(r.right - 1, r.top, r.right, r.bottom, gdi::kColor3dDkShadow);
+  fill(r.left + 1, r.bottom - 2, r.right - 1, r.bottom - 1, gdi::kColorBtnShadow);
+  fill(r.right - 2, r.top + 1, r.right - 1, r.bottom - 1, gdi::kColorBtnShadow);
 
   if ((w.style & WS_CAPTION) == WS_CAPTION) {
     int inset = (w.style & WS_THICKFRAME) ? kFrameWidth : 0;
     RECT bar{r.left + inset, r.top + inset, r.right - inset, r.top + inset + kCaptionHeight - 1};
-    fill(bar.left, bar.top, bar.right, bar.bottom, kColorActiveCaption);
+    fill(bar.left, bar.top, bar.right, bar.bottom, gdi::kColorActiveCaption);
     // Minimise, maximise and close buttons at the right of the bar.
     constexpr int kButtonWidth = 16, kButtonHeight = 14;
     LONG top = bar.top + 2;
     LONG x = bar.right - 2 - kButtonWidth;
     for (int i = 0; i < 3; ++i) {
-      fill(x, top, x + kButtonWidth, top + kButtonHeight, kColorBtnFace);
-      fill(x, top + kButtonHeight - 1, x + kButtonWidth, top + kButtonHeight, kColorDkShadow);
-      fill(x + kButtonWidth - 1, top, x + kButtonWidth, top + kButtonHeight, kColorDkShadow);
+      fill(x, top, x + kButtonWidth, top + kButtonHeight, gdi::kColorBtnFace);
+      fill(x, top + kButtonHeight - 1, x + kButtonWidth, top + kButtonHeight, gdi::kColor3dDkShadow);
+      fill(x + kButtonWidth - 1, top, x + kButtonWidth, top + kButtonHeight, gdi::kColor3dDkShadow);
       x -= kButtonWidth + (i == 0 ? 2 : 0);
     }
     RECT text{bar.left + 4, bar.top, x - 2, bar.bottom};
-    gdi::DrawCaptionText(text, w.title.c_str(), gdi::SysColor(kColorCaptionText), clip);
+    gdi::DrawCaptionText(text, w.title.c_str(), gdi::SysColor(gdi::kColorCaptionText), clip);
   }
   display::MarkDirty(r);
 }

@@ -19,15 +19,6 @@ namespace w32::user {
 constexpr int kFrameWidth = 4;
 constexpr int kCaptionHeight = 19;
 
-// Stock system colours used by the frame (indices as the platform numbers them).
-constexpr int kColorBackground = 1;
-constexpr int kColorActiveCaption = 2;
-constexpr int kColorCaptionText = 9;
-constexpr int kColorBtnFace = 15;
-constexpr int kColorBtnShadow = 16;
-constexpr int kColorBtnHighlight = 20;
-constexpr int kColorDkShadow = 21;
-
 struct WindowClass {
   std::string name;
   ATOM atom = 0;
